@@ -2,6 +2,7 @@
 
 #include "Controller.h"
 #include "IPHelper.h"
+#include "InterfaceLine.h"
 #include "NetChecks.h"
 
 namespace {
@@ -89,15 +90,6 @@ void TForm1::Button1Click() {
     QueryController(IdUDPClient80, ALed5, Edit1.Text());
 
     IdUDPClient80.SetActive(false);
-}
-
-std::string AddressOfTableLine(const std::string& line) {
-    const std::size_t firstBar = line.find('|');
-    const std::size_t start = firstBar == std::string::npos ? 0 : firstBar + 1;
-    const std::string field = line.substr(start, 255);
-    const std::size_t secondBar = field.find('|');
-    if (secondBar == std::string::npos) return {};
-    return field.substr(0, secondBar);
 }
 
 void TForm1::Timer1Timer() {

@@ -42,7 +42,3 @@ public:
     void Timer1Timer();
     void ResetIndicators();
 };
-
-// The address of one address-table line: its second "|"-separated field;
-// empty when the line has fewer than two "|".
-std::string AddressOfTableLine(const std::string& line);
