@@ -9,7 +9,7 @@
 namespace backend {
 
 // A lamp-sized custom-drawn control on the form.
-TControl::NativePtr CreateLamp(TForm& owner, TRect bounds);
+TControl::NativePtr CreateLamp(TForm& owner, const std::string& name, TRect bounds);
 // Draws the lamp in the colour now, without waiting for the message loop.
 void PaintLampNow(TControl::Native& lamp, TColor color);
 

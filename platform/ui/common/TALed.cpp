@@ -7,7 +7,7 @@ constexpr int kLedHeight = 14;
 }  // namespace
 
 TALed::TALed(TForm& owner, std::string name, int left, int top)
-    : TControl(std::move(name), backend::CreateLamp(owner, {left, top, kLedWidth, kLedHeight})) {
+    : TControl(name, backend::CreateLamp(owner, name, {left, top, kLedWidth, kLedHeight})) {
     blinkTimer_.SetEnabled(false);
     blinkTimer_.SetInterval(1000);
     blinkTimer_.OnTimer = [this] {
