@@ -20,6 +20,7 @@
 #include <mutex>
 #include <optional>
 
+#include "icmp_linux.h"
 #include "os.h"
 
 namespace os {
@@ -205,6 +206,13 @@ HANDLE IcmpCreateFile() {
     const std::lock_guard lock(g_endpointsMutex);
     g_endpoints.emplace(handle, std::move(endpoint));
     return handle;
+}
+
+IcmpSocketKind KindOfIcmpHandle(HANDLE icmpHandle) {
+    const std::lock_guard lock(g_endpointsMutex);
+    const auto found = g_endpoints.find(icmpHandle);
+    if (found == g_endpoints.end()) return IcmpSocketKind::None;
+    return found->second->datagram() ? IcmpSocketKind::Datagram : IcmpSocketKind::Raw;
 }
 
 BOOL IcmpCloseHandle(HANDLE icmpHandle) {
