@@ -26,8 +26,7 @@ std::string SystemErrorText(std::uint32_t code) {
             os::FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, code, 0, buffer.data(), static_cast<os::DWORD>(buffer.size()), nullptr);
     std::string text(buffer.data(), std::min<std::size_t>(stored, buffer.size() - 1));
-    while (!text.empty() &&
-           (static_cast<unsigned char>(text.back()) <= ' ' || text.back() == '.'))
+    while (!text.empty() && (static_cast<unsigned char>(text.back()) <= ' ' || text.back() == '.'))
         text.pop_back();
     return text;
 }

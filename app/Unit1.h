@@ -7,7 +7,7 @@
 #include "vcl.h"
 
 class TForm1 : public TForm {
-public:
+  public:
     TForm1();
     // For tests: the start-up of the datagram client from another library.
     explicit TForm1(const std::string& socketsLibrary);

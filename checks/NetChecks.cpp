@@ -31,7 +31,7 @@ bool IsInternetConnected() {
 namespace {
 // Owns one ICMP handle for the length of a probe.
 class IcmpHandle {
-public:
+  public:
     IcmpHandle() : handle_(os::IcmpCreateFile()) {}
     ~IcmpHandle() {
         if (valid()) os::IcmpCloseHandle(handle_);
@@ -41,7 +41,7 @@ public:
     bool valid() const { return handle_ != os::InvalidHandleValue(); }
     os::HANDLE get() const { return handle_; }
 
-private:
+  private:
     os::HANDLE handle_;
 };
 }  // namespace

@@ -67,9 +67,8 @@ HANDLE InvalidHandleValue();
 
 HANDLE IcmpCreateFile();
 // Returns the number of replies stored in replyBuffer (0 on timeout or error).
-DWORD IcmpSendEcho(HANDLE icmpHandle, IPAddr destination, const void* requestData,
-                   WORD requestSize, const void* requestOptions, void* replyBuffer,
-                   DWORD replySize, DWORD timeoutMs);
+DWORD IcmpSendEcho(HANDLE icmpHandle, IPAddr destination, const void* requestData, WORD requestSize,
+                   const void* requestOptions, void* replyBuffer, DWORD replySize, DWORD timeoutMs);
 BOOL IcmpCloseHandle(HANDLE icmpHandle);
 
 // ---- IPv4 address table -----------------------------------------------------
@@ -82,9 +81,9 @@ inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 
 // One row is 24 bytes; the table is a 32-bit count followed by the rows.
 struct MIB_IPADDRROW {
-    DWORD dwAddr;       // network byte order
+    DWORD dwAddr;  // network byte order
     DWORD dwIndex;
-    DWORD dwMask;       // network byte order
+    DWORD dwMask;  // network byte order
     DWORD dwBCastAddr;
     DWORD dwReasmSize;
     std::uint16_t unused1;

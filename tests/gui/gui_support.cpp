@@ -12,8 +12,7 @@
 
 QWidget* WindowOf(const TForm& form) {
     for (QWidget* widget : QApplication::topLevelWidgets())
-        if (widget->windowTitle().toStdString() == form.Caption())
-            return widget;
+        if (widget->windowTitle().toStdString() == form.Caption()) return widget;
     return nullptr;
 }
 
@@ -33,12 +32,15 @@ bool PaintRecorder::eventFilter(QObject* watched, QEvent* event) {
         auto* lamp = static_cast<LampWidget*>(watched);
         const QColor shownBefore = shown_.value(lamp->objectName(), QColor(192, 192, 192));
         shown_[lamp->objectName()] = lamp->Color();
-        if (!changesOnly_ || lamp->Color() != shownBefore) paints.push_back({lamp->objectName(), lamp->Color()});
+        if (!changesOnly_ || lamp->Color() != shownBefore)
+            paints.push_back({lamp->objectName(), lamp->Color()});
     }
     return false;
 }
 
-QColor ToColor(TColor color) { return QColor(RedOf(color), GreenOf(color), BlueOf(color)); }
+QColor ToColor(TColor color) {
+    return QColor(RedOf(color), GreenOf(color), BlueOf(color));
+}
 
 int UnusedLoopbackPort() {
     // Bind a port, note it, let it go: nothing listens there afterwards.

@@ -19,7 +19,7 @@ QWidget* WidgetOf(const TForm& form, const QString& name);
 // Records lamp paints (control name, colour drawn) as they happen: every
 // paint, or only those that change a lamp's colour (lamps start silver).
 class PaintRecorder : public QObject {
-public:
+  public:
     struct Paint {
         QString lamp;
         QColor color;
@@ -28,11 +28,11 @@ public:
     explicit PaintRecorder(const TForm& form, bool changesOnly = true);
     QVector<Paint> paints;
 
-private:
+  private:
     bool changesOnly_;
     QHash<QString, QColor> shown_;  // survives clearing paints
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
 

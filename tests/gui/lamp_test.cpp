@@ -1,16 +1,16 @@
 // The lamp's behaviours: every change drawn at once, blinking on the timer.
 #include <QElapsedTimer>
+#include <QTest>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <QTest>
 
 #include "gui_support.h"
 #include "vcl.h"
 
 namespace {
 class LampForm : public TForm {
-public:
+  public:
     LampForm() : TForm("LampForm", "Lampentest", 100, 40), Led(*this, "Led", 8, 8) {}
     TALed Led;
 };
@@ -19,7 +19,7 @@ public:
 class LampTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init() {
         form = std::make_unique<LampForm>();
         form->Show();
@@ -61,9 +61,21 @@ private slots:
         };
         const Step steps[] = {
             {[](TALed& l) { l.SetValue(true); }, kGreen},
-            {[](TALed& l) { l.SetValue(true); l.SetValue(true); }, kGreen},
-            {[](TALed& l) { l.SetValue(true); l.SetTrueColor(clRed); }, kRed},
-            {[](TALed& l) { l.SetValue(true); l.SetValue(false); }, kSilver},
+            {[](TALed& l) {
+                 l.SetValue(true);
+                 l.SetValue(true);
+             },
+             kGreen},
+            {[](TALed& l) {
+                 l.SetValue(true);
+                 l.SetTrueColor(clRed);
+             },
+             kRed},
+            {[](TALed& l) {
+                 l.SetValue(true);
+                 l.SetValue(false);
+             },
+             kSilver},
             {[](TALed& l) { l.SetValue(false); }, std::nullopt},
             {[](TALed& l) { l.SetTrueColor(clRed); }, kSilver},
         };
@@ -127,7 +139,7 @@ private slots:
         QVERIFY(led.Blinking());
     }
 
-private:
+  private:
     std::unique_ptr<LampForm> form;
     std::unique_ptr<PaintRecorder> recorder;
 };

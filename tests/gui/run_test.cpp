@@ -18,7 +18,7 @@ const std::vector<os::MIB_IPADDRROW> kLoopbackOnly = {os::fake::Row(1, "127.0.0.
 class RunTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init() {
         os::fake::Reset();
         os::fake::Current().table.rows = kLoopbackOnly;
@@ -59,8 +59,11 @@ private slots:
 
         QVector<Paint> expected;
         if (pass) {
-            expected = {{"ALed6", kGreen}, {"ALed1", kGreen}, {"ALed2", kGreen},
-                        {"ALed3", kGreen}, {"ALed4", kGreen}};
+            expected = {{"ALed6", kGreen},
+                        {"ALed1", kGreen},
+                        {"ALed2", kGreen},
+                        {"ALed3", kGreen},
+                        {"ALed4", kGreen}};
             QCOMPARE(duringEcho, (std::vector<TColor>{clLime, clLime, clLime, clSilver}));
         } else {
             expected = {{"ALed6", kGreen}, {"ALed1", kRed}, {"ALed2", kRed}, {"ALed4", kRed}};
@@ -212,7 +215,7 @@ private slots:
         QCOMPARE(form->ClientWidth(), 241);
     }
 
-private:
+  private:
     std::vector<TColor> Shown() const {
         return {form->ALed1.ShownColor(), form->ALed2.ShownColor(), form->ALed3.ShownColor(),
                 form->ALed4.ShownColor(), form->ALed5.ShownColor()};

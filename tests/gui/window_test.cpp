@@ -18,7 +18,7 @@
 class WindowTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase() { TApplication::Instance().SetTitle("Linkwart"); }
 
     void init() {
@@ -90,8 +90,8 @@ private slots:
     }
 
     void startsWithEverythingOffAndTheAddressBoxFocused() {
-        for (TALed* led : {&form->ALed1, &form->ALed2, &form->ALed3, &form->ALed4, &form->ALed5,
-                           &form->ALed6}) {
+        for (TALed* led :
+             {&form->ALed1, &form->ALed2, &form->ALed3, &form->ALed4, &form->ALed5, &form->ALed6}) {
             QVERIFY(!led->Value());
             QCOMPARE(led->ShownColor(), clSilver);
             QVERIFY(!led->Blink());
@@ -169,17 +169,28 @@ private slots:
     void errorBoxTextEndsInAFullStopUnlessPunctuated_data() {
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("plain") << "Cannot allocate socket" << "Cannot allocate socket.";
-        QTest::newRow("full stop") << "Cannot allocate socket." << "Cannot allocate socket.";
-        QTest::newRow("exclamation") << "Achtung!" << "Achtung!";
-        QTest::newRow("parenthesis") << "(WS2_32.DLL)" << "(WS2_32.DLL)";
-        QTest::newRow("blank") << "Ende " << "Ende ";
-        QTest::newRow("comma") << "a," << "a,";
-        QTest::newRow("minus") << "a-" << "a-";
-        QTest::newRow("slash") << "a/" << "a/.";
-        QTest::newRow("digit") << "Socket Error # 10013" << "Socket Error # 10013.";
-        QTest::newRow("umlaut") << "ungültig" << "ungültig.";
-        QTest::newRow("line break") << "Socket Error # 1\r\nText" << "Socket Error # 1\r\nText.";
+        QTest::newRow("plain") << "Cannot allocate socket"
+                               << "Cannot allocate socket.";
+        QTest::newRow("full stop") << "Cannot allocate socket."
+                                   << "Cannot allocate socket.";
+        QTest::newRow("exclamation") << "Achtung!"
+                                     << "Achtung!";
+        QTest::newRow("parenthesis") << "(WS2_32.DLL)"
+                                     << "(WS2_32.DLL)";
+        QTest::newRow("blank") << "Ende "
+                               << "Ende ";
+        QTest::newRow("comma") << "a,"
+                               << "a,";
+        QTest::newRow("minus") << "a-"
+                               << "a-";
+        QTest::newRow("slash") << "a/"
+                               << "a/.";
+        QTest::newRow("digit") << "Socket Error # 10013"
+                               << "Socket Error # 10013.";
+        QTest::newRow("umlaut") << "ungültig"
+                                << "ungültig.";
+        QTest::newRow("line break") << "Socket Error # 1\r\nText"
+                                    << "Socket Error # 1\r\nText.";
     }
     void errorBoxTextEndsInAFullStopUnlessPunctuated() {
         QFETCH(QString, message);
@@ -208,7 +219,7 @@ private slots:
         QVERIFY(WindowOf(*form)->isVisible());
     }
 
-private:
+  private:
     std::unique_ptr<TForm1> form;
 };
 

@@ -20,7 +20,8 @@ std::string WhyNoNamespaces() {
     if (Run("command -v ip") != 0) return "needs the ip command (iproute2)";
     static const std::string why = [] {
         const std::string name = "lwprobe" + std::to_string(::getpid());
-        if (Run("ip netns add " + name) != 0) return std::string("this kernel or sandbox refuses ip netns add");
+        if (Run("ip netns add " + name) != 0)
+            return std::string("this kernel or sandbox refuses ip netns add");
         Run("ip netns del " + name);
         return std::string();
     }();
@@ -36,7 +37,9 @@ NetworkNamespace::NetworkNamespace()
     if (Run("ip netns add " + name_) != 0) throw std::runtime_error("ip netns add " + name_);
 }
 
-NetworkNamespace::~NetworkNamespace() { Run("ip netns del " + name_); }
+NetworkNamespace::~NetworkNamespace() {
+    Run("ip netns del " + name_);
+}
 
 void NetworkNamespace::Ip(const std::string& arguments) const {
     const std::string command = "ip -n " + name_ + " " + arguments;

@@ -12,7 +12,7 @@ std::string WhyNoNamespaces();
 
 // A namespace of our own, removed again at the end of the test.
 class NetworkNamespace {
-public:
+  public:
     NetworkNamespace();
     ~NetworkNamespace();
     NetworkNamespace(const NetworkNamespace&) = delete;
@@ -25,16 +25,16 @@ public:
 
     // The calling thread works inside the namespace while an Inside lives.
     class Inside {
-    public:
+      public:
         explicit Inside(const NetworkNamespace& space);
         ~Inside();
         Inside(const Inside&) = delete;
         Inside& operator=(const Inside&) = delete;
 
-    private:
+      private:
         int home_;
     };
 
-private:
+  private:
     std::string name_;
 };

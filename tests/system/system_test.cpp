@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -28,7 +29,7 @@ long long MillisecondsSince(Clock::time_point start) {
 }
 
 class RealSystem : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (const std::string why = WhyNoNamespaces(); !why.empty()) GTEST_SKIP() << why;
     }
@@ -50,8 +51,7 @@ TEST_F(RealSystem, EchoToLoopbackIsAnsweredOverBothKindsOfIcmpSocket) {
     const struct {
         const char* range;
         os::IcmpSocketKind kind;
-    } cases[] = {{"1 0", os::IcmpSocketKind::Raw},
-                 {"0 2147483647", os::IcmpSocketKind::Datagram}};
+    } cases[] = {{"1 0", os::IcmpSocketKind::Raw}, {"0 2147483647", os::IcmpSocketKind::Datagram}};
     for (const auto& c : cases) {
         NetworkNamespace space;
         space.Ip("link set lo up");
@@ -111,8 +111,8 @@ TEST_F(RealSystem, RoutersHostUnreachableIsNoAnswer) {
         ASSERT_NE(handle, os::InvalidHandleValue());
         unsigned char reply[128] = {};
         const auto start = Clock::now();
-        const os::DWORD replies = os::IcmpSendEcho(handle, 0x050013C6 /* 198.19.0.5 */, nullptr,
-                                                   0, nullptr, reply, sizeof reply, 1000);
+        const os::DWORD replies = os::IcmpSendEcho(handle, 0x050013C6 /* 198.19.0.5 */, nullptr, 0,
+                                                   nullptr, reply, sizeof reply, 1000);
         const long long waited = MillisecondsSince(start);
         os::IcmpCloseHandle(handle);
         ASSERT_EQ(replies, 1u) << range;
@@ -158,7 +158,7 @@ TEST_F(RealSystem, NetworkAndInternetFollowInterfacesAndDefaultRoute) {
 // ---- The interface display on the real address table -----------------------
 
 class RealInterfaces : public RealSystem {
-protected:
+  protected:
     void SetUp() override {
         RealSystem::SetUp();
         if (IsSkipped()) return;
@@ -252,6 +252,8 @@ TEST_F(RealInterfaces, ThousandAddressesGiveThousandLinesInAddressOrder) {
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    // Headless, also when CTest lists the tests.
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);  // the window classes need one
     return RUN_ALL_TESTS();
 }

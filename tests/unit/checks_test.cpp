@@ -9,10 +9,12 @@
 
 namespace {
 
-os::IPAddr Address(const char* text) { return os::ParseDottedDecimal(text).value(); }
+os::IPAddr Address(const char* text) {
+    return os::ParseDottedDecimal(text).value();
+}
 
 class Checks : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { os::fake::Reset(); }
     os::fake::State& system = os::fake::Current();
 };
@@ -43,7 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
                       AddressCase{"1.2.3.0004", false}, AddressCase{" 192.168.0.1", false},
                       AddressCase{"192.168.0.1 ", false}, AddressCase{"192.168.0.-1", false},
                       // Beyond the obvious: other characters anywhere, odd lengths.
-                      AddressCase{"192.168.0.1\n", false}, AddressCase{std::string("1.2.3.4\0", 8), false},
+                      AddressCase{"192.168.0.1\n", false},
+                      AddressCase{std::string("1.2.3.4\0", 8), false},
                       AddressCase{"1.2.3.4\xC3\xA4", false}, AddressCase{"+1.2.3.4", false},
                       AddressCase{"1.2.3.4.", false}, AddressCase{"999.1.1.1", false},
                       AddressCase{"000.000.000.000", true}, AddressCase{"...", false},
@@ -92,10 +95,12 @@ struct EchoCase {
     bool verdict;
 };
 
-void PrintTo(const EchoCase& c, std::ostream* out) { *out << c.what; }
+void PrintTo(const EchoCase& c, std::ostream* out) {
+    *out << c.what;
+}
 
 class PingHostOutcome : public ::testing::TestWithParam<EchoCase> {
-protected:
+  protected:
     void SetUp() override { os::fake::Reset(); }
 };
 
@@ -116,12 +121,12 @@ TEST_P(PingHostOutcome, IsTrueOnlyForTheDevicesOwnEchoReply) {
 
 INSTANTIATE_TEST_SUITE_P(
     Replies, PingHostOutcome,
-    ::testing::Values(EchoCase{"echo reply", false, 1, os::IP_SUCCESS, true},
-                      EchoCase{"router reports host unreachable", false, 1,
-                               os::IP_DEST_HOST_UNREACHABLE, false},
-                      EchoCase{"time to live exceeded", false, 1, os::IP_TTL_EXPIRED_TRANSIT, false},
-                      EchoCase{"no reply within the wait", false, 0, os::IP_SUCCESS, false},
-                      EchoCase{"no ICMP handle", true, 1, os::IP_SUCCESS, false}));
+    ::testing::Values(
+        EchoCase{"echo reply", false, 1, os::IP_SUCCESS, true},
+        EchoCase{"router reports host unreachable", false, 1, os::IP_DEST_HOST_UNREACHABLE, false},
+        EchoCase{"time to live exceeded", false, 1, os::IP_TTL_EXPIRED_TRANSIT, false},
+        EchoCase{"no reply within the wait", false, 0, os::IP_SUCCESS, false},
+        EchoCase{"no ICMP handle", true, 1, os::IP_SUCCESS, false}));
 
 TEST_F(Checks, IsWinsockReadyIsFalseOnlyForTheThreeCodesAndAsksForVersionOneOne) {
     const struct {

@@ -22,7 +22,7 @@ TEST(IpAddrToText, ReadsTheBytesFromLeastSignificantUp) {
 }
 
 class AddressTable : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { os::fake::Reset(); }
     os::fake::State& system = os::fake::Current();
     TStringList list;
@@ -35,7 +35,8 @@ TEST_F(AddressTable, FormatsEachRowInTheFixedLineFormat) {
     } cases[] = {
         {os::fake::Row(11, "192.168.0.5", "255.255.255.0", 1, 65535),
          "0000000B|192.168.0.5|255.255.255.0|1.0.0.0|00065535"},
-        {os::fake::Row(1, "127.0.0.1", "255.0.0.0", 1, 0), "00000001|127.0.0.1|255.0.0.0|1.0.0.0|00000000"},
+        {os::fake::Row(1, "127.0.0.1", "255.0.0.0", 1, 0),
+         "00000001|127.0.0.1|255.0.0.0|1.0.0.0|00000000"},
         {os::fake::Row(0xFFFFFFFFu, "10.0.0.1", "255.255.255.255", 0xFFFFFFFFu, 65535),
          "FFFFFFFF|10.0.0.1|255.255.255.255|255.255.255.255|00065535"},
         // The reassembly size is read as a signed 32-bit value.
@@ -55,13 +56,14 @@ TEST_F(AddressTable, FormatsEachRowInTheFixedLineFormat) {
 TEST_F(AddressTable, ListsRowsInAddressOrderAndReplacesOldLines) {
     list.Add("left over");
     list.Add("from before");
-    system.table.rows = {os::fake::Row(3, "198.18.0.10"), os::fake::Row(1, "127.0.0.1", "255.0.0.0"),
+    system.table.rows = {os::fake::Row(3, "198.18.0.10"),
+                         os::fake::Row(1, "127.0.0.1", "255.0.0.0"),
                          os::fake::Row(2, "198.18.0.9")};
     ListIpAddrTable(&list);
-    EXPECT_EQ(Lines(list), (std::vector<std::string>{
-                               "00000001|127.0.0.1|255.0.0.0|1.0.0.0|00065535",
-                               "00000002|198.18.0.9|255.255.255.0|1.0.0.0|00065535",
-                               "00000003|198.18.0.10|255.255.255.0|1.0.0.0|00065535"}));
+    EXPECT_EQ(Lines(list),
+              (std::vector<std::string>{"00000001|127.0.0.1|255.0.0.0|1.0.0.0|00065535",
+                                        "00000002|198.18.0.9|255.255.255.0|1.0.0.0|00065535",
+                                        "00000003|198.18.0.10|255.255.255.0|1.0.0.0|00065535"}));
     EXPECT_EQ(system.tableQueries, 2) << "a size query, then one query into the buffer";
 }
 
@@ -76,12 +78,21 @@ TEST_F(AddressTable, ReportsEveryOutcomeOfTheTwoQueriesAsLines) {
         {"empty table", os::ERROR_INSUFFICIENT_BUFFER, false, 0, {"no entries."}},
         {"first query fails", os::ERROR_NOT_SUPPORTED, false, 0, {}},
         {"first query succeeds without a buffer", os::NO_ERROR, false, 0, {}},
-        {"second query fails with a code that has no text", os::ERROR_INSUFFICIENT_BUFFER, true,
-         4711, {""}},
-        {"table grew between the queries", os::ERROR_INSUFFICIENT_BUFFER, true,
-         os::ERROR_INSUFFICIENT_BUFFER, {"The data area passed to a system call is too small"}},
-        {"second query fails with a text", os::ERROR_INSUFFICIENT_BUFFER, true,
-         os::ERROR_NOT_SUPPORTED, {"The request is not supported"}},
+        {"second query fails with a code that has no text",
+         os::ERROR_INSUFFICIENT_BUFFER,
+         true,
+         4711,
+         {""}},
+        {"table grew between the queries",
+         os::ERROR_INSUFFICIENT_BUFFER,
+         true,
+         os::ERROR_INSUFFICIENT_BUFFER,
+         {"The data area passed to a system call is too small"}},
+        {"second query fails with a text",
+         os::ERROR_INSUFFICIENT_BUFFER,
+         true,
+         os::ERROR_NOT_SUPPORTED,
+         {"The request is not supported"}},
     };
     for (const auto& c : cases) {
         os::fake::Reset();
@@ -104,8 +115,10 @@ TEST_F(AddressTable, NoListIsNoWork) {
 
 TEST(SystemErrorText, DropsTrailingBlanksControlCharactersAndFullStops) {
     os::fake::Reset();
-    os::fake::Current().messages = {{1, "Text.\r\n"},       {2, "Ende...\t \r\n"},
-                                    {3, "Mitte. Ende\r\n"}, {4, "...\r\n"},
+    os::fake::Current().messages = {{1, "Text.\r\n"},
+                                    {2, "Ende...\t \r\n"},
+                                    {3, "Mitte. Ende\r\n"},
+                                    {4, "...\r\n"},
                                     {5, std::string(300, 'x')}};
     EXPECT_EQ(SystemErrorText(1), "Text");
     EXPECT_EQ(SystemErrorText(2), "Ende");

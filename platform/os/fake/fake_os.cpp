@@ -13,7 +13,9 @@ State& Current() {
     return state;
 }
 
-void Reset() { Current() = State{}; }
+void Reset() {
+    Current() = State{};
+}
 
 MIB_IPADDRROW Row(DWORD index, const char* address, const char* mask, DWORD broadcast,
                   DWORD reassembly) {
@@ -62,7 +64,9 @@ BOOL InternetGetConnectedState(DWORD* flags, DWORD /*reserved*/) {
     return s.internetConnected;
 }
 
-HANDLE InvalidHandleValue() { return reinterpret_cast<HANDLE>(~std::uintptr_t{0}); }
+HANDLE InvalidHandleValue() {
+    return reinterpret_cast<HANDLE>(~std::uintptr_t{0});
+}
 
 namespace {
 int g_icmpToken = 0;  // something to point a valid handle at

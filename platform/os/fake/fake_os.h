@@ -13,9 +13,9 @@ namespace os::fake {
 
 struct IcmpScript {
     bool createFails = false;
-    DWORD replies = 1;                  // what IcmpSendEcho returns
-    ULONG status = IP_SUCCESS;          // status of the first reply
-    std::function<void()> onSend;       // runs inside IcmpSendEcho (e.g. to look at the window)
+    DWORD replies = 1;             // what IcmpSendEcho returns
+    ULONG status = IP_SUCCESS;     // status of the first reply
+    std::function<void()> onSend;  // runs inside IcmpSendEcho (e.g. to look at the window)
 };
 
 struct TableScript {

@@ -29,7 +29,7 @@ namespace {
 
 // One open ICMP socket; the handle handed out is its address.
 class IcmpEndpoint {
-public:
+  public:
     IcmpEndpoint(int fd, bool datagram) : fd_(fd), datagram_(datagram) {}
     ~IcmpEndpoint() { ::close(fd_); }
     IcmpEndpoint(const IcmpEndpoint&) = delete;
@@ -40,7 +40,7 @@ public:
     // with its IP header.
     bool datagram() const { return datagram_; }
 
-private:
+  private:
     int fd_;
     bool datagram_;
 };
@@ -59,7 +59,9 @@ std::uint16_t Checksum(const unsigned char* data, std::size_t size) {
     return static_cast<std::uint16_t>(~sum);
 }
 
-std::uint16_t Read16(const unsigned char* p) { return static_cast<std::uint16_t>((p[0] << 8) | p[1]); }
+std::uint16_t Read16(const unsigned char* p) {
+    return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
+}
 
 // The status Windows gives an ICMP error of this type and code.
 ULONG StatusOf(int type, int code) {
@@ -92,8 +94,7 @@ struct Request {
     std::uint16_t identifier;
     std::uint16_t sequence;
     bool Matches(const unsigned char* icmp, std::size_t size, bool checkIdentifier) const {
-        return size >= kIcmpHeaderSize && icmp[0] == ICMP_ECHO &&
-               Read16(icmp + 6) == sequence &&
+        return size >= kIcmpHeaderSize && icmp[0] == ICMP_ECHO && Read16(icmp + 6) == sequence &&
                (!checkIdentifier || Read16(icmp + 4) == identifier);
     }
 };
@@ -120,11 +121,13 @@ std::optional<Outcome> ReadQueuedError(int fd, const Request& request) {
         // The queue holds the payload of the request the error is about.
         if (!request.Matches(quoted.data(), static_cast<std::size_t>(size), false)) continue;
         IPAddr from = 0;
-        if (const sockaddr* where = SO_EE_OFFENDER(reinterpret_cast<sock_extended_err*>(CMSG_DATA(c)));
+        if (const sockaddr* where =
+                SO_EE_OFFENDER(reinterpret_cast<sock_extended_err*>(CMSG_DATA(c)));
             where->sa_family == AF_INET) {
             from = reinterpret_cast<const sockaddr_in*>(where)->sin_addr.s_addr;
         }
-        if (error.ee_origin == SO_EE_ORIGIN_ICMP) return Outcome{StatusOf(error.ee_type, error.ee_code), from};
+        if (error.ee_origin == SO_EE_ORIGIN_ICMP)
+            return Outcome{StatusOf(error.ee_type, error.ee_code), from};
         // A local error: the kernel itself found the host or net unreachable.
         if (error.ee_errno == ENETUNREACH) return Outcome{IP_DEST_NET_UNREACHABLE, from};
         if (error.ee_errno == EHOSTUNREACH) return Outcome{IP_DEST_HOST_UNREACHABLE, from};
@@ -159,8 +162,7 @@ std::optional<Outcome> ReadPacket(const IcmpEndpoint& endpoint, const Request& r
         if (ours) return Outcome{IP_SUCCESS, source.sin_addr.s_addr};
         return std::nullopt;
     }
-    if (!endpoint.datagram() &&
-        (type == ICMP_DEST_UNREACH || type == ICMP_TIME_EXCEEDED)) {
+    if (!endpoint.datagram() && (type == ICMP_DEST_UNREACH || type == ICMP_TIME_EXCEEDED)) {
         // The error quotes the IP header and first 8 bytes of our request.
         const unsigned char* inner = icmp + kIcmpHeaderSize;
         const std::size_t innerSize = size - kIcmpHeaderSize;
@@ -176,7 +178,9 @@ std::optional<Outcome> ReadPacket(const IcmpEndpoint& endpoint, const Request& r
 
 }  // namespace
 
-HANDLE InvalidHandleValue() { return reinterpret_cast<HANDLE>(~std::uintptr_t{0}); }
+HANDLE InvalidHandleValue() {
+    return reinterpret_cast<HANDLE>(~std::uintptr_t{0});
+}
 
 HANDLE IcmpCreateFile() {
     bool datagram = true;
@@ -220,9 +224,9 @@ BOOL IcmpCloseHandle(HANDLE icmpHandle) {
     return g_endpoints.erase(icmpHandle) == 1 ? 1 : 0;
 }
 
-DWORD IcmpSendEcho(HANDLE icmpHandle, IPAddr destination, const void* requestData,
-                   WORD requestSize, const void* /*requestOptions*/, void* replyBuffer,
-                   DWORD replySize, DWORD timeoutMs) {
+DWORD IcmpSendEcho(HANDLE icmpHandle, IPAddr destination, const void* requestData, WORD requestSize,
+                   const void* /*requestOptions*/, void* replyBuffer, DWORD replySize,
+                   DWORD timeoutMs) {
     const IcmpEndpoint* endpoint = nullptr;
     {
         const std::lock_guard lock(g_endpointsMutex);
@@ -258,8 +262,7 @@ DWORD IcmpSendEcho(HANDLE icmpHandle, IPAddr destination, const void* requestDat
     for (;;) {
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline) return 0;
-        const auto left =
-            std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
         pollfd waiting{endpoint->fd(), POLLIN, 0};
         const int ready = ::poll(&waiting, 1, static_cast<int>(left));
         if (ready < 0) {
@@ -281,10 +284,10 @@ DWORD IcmpSendEcho(HANDLE icmpHandle, IPAddr destination, const void* requestDat
         ICMP_ECHO_REPLY reply;
         reply.Address = outcome->from;
         reply.Status = outcome->status;
-        reply.RoundTripTime = static_cast<ULONG>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(
-                std::chrono::steady_clock::now() - started)
-                .count());
+        reply.RoundTripTime =
+            static_cast<ULONG>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::steady_clock::now() - started)
+                                   .count());
         std::memcpy(replyBuffer, &reply, sizeof reply);
         return 1;
     }

@@ -58,13 +58,15 @@ DWORD GetIpAddrTable(MIB_IPADDRTABLE* table, ULONG* size, BOOL order) {
         rows.push_back(row);
     }
     if (order) {
-        std::stable_sort(rows.begin(), rows.end(), [](const MIB_IPADDRROW& a, const MIB_IPADDRROW& b) {
-            return ntohl(a.dwAddr) < ntohl(b.dwAddr);
-        });
+        std::stable_sort(rows.begin(), rows.end(),
+                         [](const MIB_IPADDRROW& a, const MIB_IPADDRROW& b) {
+                             return ntohl(a.dwAddr) < ntohl(b.dwAddr);
+                         });
     }
 
-    const ULONG needed = kIpAddrTableHeaderSize +
-                         static_cast<ULONG>(std::max<std::size_t>(rows.size(), 1) * sizeof(MIB_IPADDRROW));
+    const ULONG needed =
+        kIpAddrTableHeaderSize +
+        static_cast<ULONG>(std::max<std::size_t>(rows.size(), 1) * sizeof(MIB_IPADDRROW));
     if (table == nullptr || *size < needed) {
         *size = needed;
         return ERROR_INSUFFICIENT_BUFFER;
@@ -73,7 +75,8 @@ DWORD GetIpAddrTable(MIB_IPADDRTABLE* table, ULONG* size, BOOL order) {
     const DWORD count = static_cast<DWORD>(rows.size());
     std::memcpy(bytes, &count, sizeof count);
     if (!rows.empty())
-        std::memcpy(bytes + kIpAddrTableHeaderSize, rows.data(), rows.size() * sizeof(MIB_IPADDRROW));
+        std::memcpy(bytes + kIpAddrTableHeaderSize, rows.data(),
+                    rows.size() * sizeof(MIB_IPADDRROW));
     return NO_ERROR;
 }
 

@@ -15,7 +15,8 @@ struct Text {
 };
 constexpr Text kTexts[] = {
     {NO_ERROR, "The operation completed successfully.\r\n"},
-    {ERROR_NOT_ENOUGH_MEMORY, "Not enough memory resources are available to process this command.\r\n"},
+    {ERROR_NOT_ENOUGH_MEMORY,
+     "Not enough memory resources are available to process this command.\r\n"},
     {ERROR_NOT_SUPPORTED, "The request is not supported.\r\n"},
     {ERROR_INVALID_PARAMETER, "The parameter is incorrect.\r\n"},
     {ERROR_INSUFFICIENT_BUFFER, "The data area passed to a system call is too small.\r\n"},

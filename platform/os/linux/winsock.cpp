@@ -2,9 +2,9 @@
 // socket can be had right now.
 #include <cerrno>
 
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
-#include <netinet/in.h>
 
 #include "os.h"
 
@@ -23,17 +23,19 @@ int WSAStartup(WORD versionRequested, WSADATA* data) {
         return 0;
     }
     switch (errno) {
-        case EAFNOSUPPORT:     // no IPv4 in this kernel: the layer is not there
+        case EAFNOSUPPORT:  // no IPv4 in this kernel: the layer is not there
         case EPROTONOSUPPORT:
             return WSASYSNOTREADY;
-        case EMFILE:           // out of descriptors: a limit, not a missing layer
+        case EMFILE:  // out of descriptors: a limit, not a missing layer
         case ENFILE:
             return WSAEPROCLIM;
-        default:               // ENOBUFS, ENOMEM, EACCES: the layer is there but busy
+        default:  // ENOBUFS, ENOMEM, EACCES: the layer is there but busy
             return WSAENOBUFS;
     }
 }
 
-int WSACleanup() { return 0; }
+int WSACleanup() {
+    return 0;
+}
 
 }  // namespace os

@@ -5,14 +5,14 @@
 #include <QWidget>
 
 class LampWidget : public QWidget {
-public:
+  public:
     explicit LampWidget(QWidget* parent) : QWidget(parent) {}
     void SetColor(const QColor& color) { color_ = color; }
     QColor Color() const { return color_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QColor color_{192, 192, 192};
 };

@@ -21,9 +21,13 @@
 
 namespace {
 
-QString ToQString(const std::string& text) { return QString::fromStdString(text); }
+QString ToQString(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
-QColor ToQColor(TColor c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
+QColor ToQColor(TColor c) {
+    return QColor(RedOf(c), GreenOf(c), BlueOf(c));
+}
 
 // "MS Sans Serif" 8 pt is not on Linux. Liberation Sans at the same 11-pixel
 // character height, 8 % narrower, keeps every text inside the place the
@@ -59,7 +63,9 @@ struct TTimer::Native {
 };
 
 namespace {
-QWidget& Parent(TForm& form) { return *form.NativeForm().window; }
+QWidget& Parent(TForm& form) {
+    return *form.NativeForm().window;
+}
 
 template <class W>
 W& As(const TControl& control) {
@@ -78,11 +84,17 @@ TControl::NativePtr Place(std::unique_ptr<QWidget> widget, const std::string& na
 
 TControl::~TControl() = default;
 
-void TControl::NativeDeleter::operator()(Native* native) const { delete native; }
+void TControl::NativeDeleter::operator()(Native* native) const {
+    delete native;
+}
 
-bool TControl::Visible() const { return !native_->widget->isHidden(); }
+bool TControl::Visible() const {
+    return !native_->widget->isHidden();
+}
 
-void TControl::SetVisible(bool visible) { native_->widget->setVisible(visible); }
+void TControl::SetVisible(bool visible) {
+    native_->widget->setVisible(visible);
+}
 
 TRect TControl::BoundsRect() const {
     const QRect r = native_->widget->geometry();
@@ -92,10 +104,12 @@ TRect TControl::BoundsRect() const {
 // ---- TLabel -----------------------------------------------------------------
 
 TLabel::TLabel(TForm& owner, std::string name, TRect bounds, const std::string& caption)
-    : TControl(name, Place(std::make_unique<QLabel>(ToQString(caption), &Parent(owner)), name,
-                           bounds)) {}
+    : TControl(name,
+               Place(std::make_unique<QLabel>(ToQString(caption), &Parent(owner)), name, bounds)) {}
 
-std::string TLabel::Caption() const { return As<QLabel>(*this).text().toStdString(); }
+std::string TLabel::Caption() const {
+    return As<QLabel>(*this).text().toStdString();
+}
 
 void TLabel::SetCaption(const std::string& caption) {
     QLabel& label = As<QLabel>(*this);
@@ -136,18 +150,24 @@ TEdit::TEdit(TForm& owner, std::string name, TRect bounds, int /*tabOrder*/)
     });
 }
 
-std::string TEdit::Text() const { return As<QLineEdit>(*this).text().toStdString(); }
+std::string TEdit::Text() const {
+    return As<QLineEdit>(*this).text().toStdString();
+}
 
-void TEdit::SetText(const std::string& text) { As<QLineEdit>(*this).setText(ToQString(text)); }
+void TEdit::SetText(const std::string& text) {
+    As<QLineEdit>(*this).setText(ToQString(text));
+}
 
-bool TEdit::Focused() const { return As<QLineEdit>(*this).hasFocus(); }
+bool TEdit::Focused() const {
+    return As<QLineEdit>(*this).hasFocus();
+}
 
 // ---- TButton ----------------------------------------------------------------
 
 TButton::TButton(TForm& owner, std::string name, TRect bounds, const std::string& caption,
                  int /*tabOrder*/)
-    : TControl(name,
-               Place(std::make_unique<QPushButton>(ToQString(caption), &Parent(owner)), name, bounds)) {
+    : TControl(name, Place(std::make_unique<QPushButton>(ToQString(caption), &Parent(owner)), name,
+                           bounds)) {
     QPushButton& button = As<QPushButton>(*this);
     // Enter in the address box must not start a run.
     button.setAutoDefault(false);
@@ -159,14 +179,18 @@ TButton::TButton(TForm& owner, std::string name, TRect bounds, const std::string
     });
 }
 
-std::string TButton::Caption() const { return As<QPushButton>(*this).text().toStdString(); }
+std::string TButton::Caption() const {
+    return As<QPushButton>(*this).text().toStdString();
+}
 
 bool TButton::IsDefault() const {
     const QPushButton& button = As<QPushButton>(*this);
     return button.isDefault() || button.autoDefault();
 }
 
-void TButton::Click() { As<QPushButton>(*this).click(); }
+void TButton::Click() {
+    As<QPushButton>(*this).click();
+}
 
 // ---- TTimer -----------------------------------------------------------------
 
@@ -232,9 +256,15 @@ TForm::TForm(std::string name, const std::string& caption, int clientWidth, int 
 
 TForm::~TForm() = default;
 
-std::string TForm::Caption() const { return native_->window->windowTitle().toStdString(); }
-int TForm::ClientWidth() const { return native_->window->width(); }
-int TForm::ClientHeight() const { return native_->window->height(); }
+std::string TForm::Caption() const {
+    return native_->window->windowTitle().toStdString();
+}
+int TForm::ClientWidth() const {
+    return native_->window->width();
+}
+int TForm::ClientHeight() const {
+    return native_->window->height();
+}
 
 bool TForm::Resizable() const {
     return native_->window->minimumSize() != native_->window->maximumSize();
