@@ -6,10 +6,10 @@ cd "$(dirname "$(readlink -f "$0")")"
 . tools/ensure-packages.sh
 ensure_packages "${LINKWART_BUILD_PACKAGES[@]}" libgtest-dev googletest \
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 xvfb xauth x11-utils \
-    iproute2 libcap2-bin file clang libclang-rt-14-dev
+    iproute2 libcap2-bin file clang libclang-rt-14-dev dpkg-dev zip desktop-file-utils xdotool x11-apps imagemagick
 
 jobs=$(nproc)
-presets=(linux linux-sanitize windows-x86_64 windows-i686)
+presets=(linux linux-sanitize windows-x86_64 windows-i686 fuzz)  # fuzz: each fuzz target for 10 s
 for preset in "${presets[@]}"; do
     echo "== build $preset"
     cmake --preset "$preset" >/dev/null

@@ -3,10 +3,10 @@
 #include "Unit1.h"
 #include "vcl.h"
 
-int LinkwartMain() {
+int LinkwartMain(const std::string& socketsLibrary) {
     TApplication& application = TApplication::Instance();
     application.Initialize();
     application.SetTitle("Linkwart");
-    application.SetMainForm(std::make_unique<TForm1>());
+    application.SetMainForm(std::make_unique<TForm1>(socketsLibrary));
     return application.Run();
 }

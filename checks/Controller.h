@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "ControllerReply.h"
 #include "IdUDPClient.h"
 #include "vcl.h"
 
@@ -13,10 +14,9 @@ inline constexpr std::uint8_t kControllerQuery = 0xF5;
 inline constexpr std::size_t kControllerBufferSize = 2048;
 inline constexpr int kControllerWaitMs = 1000;
 
-// At least five bytes beginning with "!".
-bool IsControllerReply(const std::uint8_t* buffer, int length);
-
 // Sends the query to address at the client's port and shows the verdict on
 // led: green for a reply, off for none or another, red when the send or the
-// receive fails. The client must be active.
-void QueryController(TIdUDPClient& client, TALed& led, const std::string& address);
+// receive fails. The client must be active. The window always waits
+// kControllerWaitMs; a shorter wait lets a soak test run many silent queries.
+void QueryController(TIdUDPClient& client, TALed& led, const std::string& address,
+                     int waitMs = kControllerWaitMs);

@@ -11,6 +11,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -22,9 +23,15 @@ inline constexpr TColor clSilver = 0x00C0C0C0;
 inline constexpr TColor clGray = 0x00808080;
 inline constexpr TColor clBlack = 0x00000000;
 
-inline constexpr int RedOf(TColor c) { return static_cast<int>(c & 0xFF); }
-inline constexpr int GreenOf(TColor c) { return static_cast<int>((c >> 8) & 0xFF); }
-inline constexpr int BlueOf(TColor c) { return static_cast<int>((c >> 16) & 0xFF); }
+inline constexpr int RedOf(TColor c) {
+    return static_cast<int>(c & 0xFF);
+}
+inline constexpr int GreenOf(TColor c) {
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+inline constexpr int BlueOf(TColor c) {
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 
 struct TRect {
     int Left = 0;
@@ -38,7 +45,7 @@ class TForm;
 
 // Every visible control: a native child of a form at a fixed place.
 class TControl {
-public:
+  public:
     virtual ~TControl();
     TControl(const TControl&) = delete;
     TControl& operator=(const TControl&) = delete;
@@ -55,10 +62,10 @@ public:
     using NativePtr = std::unique_ptr<Native, NativeDeleter>;
     Native& NativeControl() const { return *native_; }
 
-protected:
+  protected:
     TControl(std::string name, NativePtr native);
 
-private:
+  private:
     std::string name_;
     NativePtr native_;
 };
@@ -66,7 +73,7 @@ private:
 enum class TFontStyle { Regular, Bold };
 
 class TLabel : public TControl {
-public:
+  public:
     // The width follows the text whenever the caption changes (auto-size).
     TLabel(TForm& owner, std::string name, TRect bounds, const std::string& caption);
     std::string Caption() const;
@@ -77,13 +84,13 @@ public:
     TFontStyle FontStyle() const { return fontStyle_; }
     int TextWidth() const;  // width the caption needs in the label's font
 
-private:
+  private:
     TColor fontColor_ = clBlack;
     TFontStyle fontStyle_ = TFontStyle::Regular;
 };
 
 class TEdit : public TControl {
-public:
+  public:
     TEdit(TForm& owner, std::string name, TRect bounds, int tabOrder);
     // UTF-8; what the user typed, not trimmed.
     std::string Text() const;
@@ -93,9 +100,8 @@ public:
 };
 
 class TButton : public TControl {
-public:
-    TButton(TForm& owner, std::string name, TRect bounds, const std::string& caption,
-            int tabOrder);
+  public:
+    TButton(TForm& owner, std::string name, TRect bounds, const std::string& caption, int tabOrder);
     std::string Caption() const;
     bool IsDefault() const;  // Enter in another control presses a default button
     void Click();            // as if the user pressed it
@@ -104,7 +110,7 @@ public:
 
 // A non-visual timer driven by the message loop.
 class TTimer {
-public:
+  public:
     TTimer();
     ~TTimer();
     TTimer(const TTimer&) = delete;
@@ -118,7 +124,7 @@ public:
 
     struct Native;
 
-private:
+  private:
     void Restart();
     bool enabled_ = true;
     unsigned interval_ = 1000;
@@ -130,7 +136,7 @@ enum class TLEDStyle { LEDHorizontal };
 // A small lamp. Every change is drawn at once, even while the message loop is
 // busy; blinking alternates TrueColor and FalseColor every Interval ms.
 class TALed : public TControl {
-public:
+  public:
     TALed(TForm& owner, std::string name, int left, int top);
 
     bool Value() const { return value_; }
@@ -149,7 +155,7 @@ public:
     TColor ShownColor() const { return shown_; }
     bool Blinking() const { return blinkTimer_.Enabled(); }
 
-private:
+  private:
     void Redraw();
     void RestartBlink();
 
@@ -167,20 +173,22 @@ private:
 class TThemeManager {};
 
 class TStringList {
-public:
+  public:
     int Count() const { return static_cast<int>(lines_.size()); }
-    const std::string& operator[](int index) const { return lines_.at(static_cast<std::size_t>(index)); }
+    const std::string& operator[](int index) const {
+        return lines_.at(static_cast<std::size_t>(index));
+    }
     void Add(std::string line) { lines_.push_back(std::move(line)); }
     void Clear() { lines_.clear(); }
 
-private:
+  private:
     std::vector<std::string> lines_;
 };
 
 // The top-level window. Fixed single border, system menu and minimise only,
 // button-face background, centred on the screen when first shown.
 class TForm {
-public:
+  public:
     TForm(std::string name, const std::string& caption, int clientWidth, int clientHeight);
     virtual ~TForm();
     TForm(const TForm&) = delete;
@@ -197,14 +205,14 @@ public:
     struct Native;
     Native& NativeForm() const { return *native_; }
 
-private:
+  private:
     std::unique_ptr<Native> native_;
 };
 
 // The application object: title, main form, message loop and the display of
 // exceptions that escape an event handler.
 class TApplication {
-public:
+  public:
     static TApplication& Instance();
 
     void Initialize();
@@ -228,10 +236,12 @@ public:
             handler();
         } catch (const std::exception& error) {
             Instance().ShowException(error);
+        } catch (...) {
+            Instance().ShowException(std::runtime_error("Unbekannter Fehler"));
         }
     }
 
-private:
+  private:
     std::string title_;
     std::unique_ptr<TForm> mainForm_;
 };
@@ -244,4 +254,6 @@ std::string ExceptionMessageText(const std::string& message);
 void SetCommandLine(int argc, char** argv);
 
 // The program's own entry: initialise, title, create the main form, run.
-int LinkwartMain();
+// socketsLibrary names the library the window's datagram client starts the
+// sockets layer from; empty for the system's own.
+int LinkwartMain(const std::string& socketsLibrary = std::string());

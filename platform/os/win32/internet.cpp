@@ -8,7 +8,8 @@ namespace os {
 
 BOOL InternetGetConnectedState(DWORD* flags, DWORD reserved) {
     ::DWORD real = 0;
-    const ::BOOL connected = ::InternetGetConnectedState(flags != nullptr ? &real : nullptr, reserved);
+    const ::BOOL connected =
+        ::InternetGetConnectedState(flags != nullptr ? &real : nullptr, reserved);
     if (flags != nullptr) *flags = real;
     return connected;
 }

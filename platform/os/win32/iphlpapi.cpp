@@ -2,6 +2,7 @@
 #include "os.h"
 
 #include <windows.h>
+
 #include <iphlpapi.h>
 
 #include <cstddef>

@@ -5,6 +5,8 @@
 
 namespace os {
 
-int GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
+int GetSystemMetrics(int index) {
+    return ::GetSystemMetrics(index);
+}
 
 }  // namespace os

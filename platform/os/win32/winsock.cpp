@@ -17,6 +17,8 @@ int WSAStartup(WORD versionRequested, WSADATA* data) {
     return result;
 }
 
-int WSACleanup() { return ::WSACleanup(); }
+int WSACleanup() {
+    return ::WSACleanup();
+}
 
 }  // namespace os

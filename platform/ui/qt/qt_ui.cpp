@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <cstdlib>
+
 #include "backend.h"
 #include "lamp_widget.h"
 #include "vcl.h"
@@ -293,8 +295,15 @@ void SetCommandLine(int argc, char** argv) {
 }
 
 void TApplication::Initialize() {
-    if (QCoreApplication::instance() == nullptr)
+    if (QCoreApplication::instance() == nullptr) {
         g_application = std::make_unique<QApplication>(g_argc, g_argv);
+        // The window and the application object must go before Qt's own
+        // statics do, also when Run() never comes (tests).
+        std::atexit([] {
+            TApplication::Instance().SetMainForm(nullptr);
+            g_application.reset();
+        });
+    }
     QApplication::setFont(WindowFont());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/linkwart/linkwart.png")));
 }
@@ -303,6 +312,7 @@ int TApplication::Run() {
     if (mainForm_) mainForm_->Show();
     const int exitCode = QApplication::exec();
     mainForm_.reset();
+    g_application.reset();
     return exitCode;
 }
 
