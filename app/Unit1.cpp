@@ -116,7 +116,10 @@ void TForm1::Timer1Timer() {
     // Joined first and shown once; with no lines the label keeps its text.
     if (lines.Count() > 0) {
         std::string addresses = AddressOfTableLine(lines[0]);
-        for (int i = 1; i < lines.Count(); ++i) addresses += "+" + AddressOfTableLine(lines[i]);
+        for (int i = 1; i < lines.Count(); ++i) {
+            addresses += '+';
+            addresses += AddressOfTableLine(lines[i]);
+        }
         Label12.SetCaption(addresses);
     }
     Label12.SetVisible(true);

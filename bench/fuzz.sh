@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")/.."
 . tools/ensure-packages.sh
-ensure_packages cmake ninja-build clang libclang-rt-14-dev
+ensure_packages cmake ninja-build g++ clang libclang-rt-14-dev
 
 seconds=${1:-60}
 cmake --preset fuzz >/dev/null
@@ -29,7 +29,7 @@ for target in fuzz_address fuzz_table_line fuzz_controller_reply; do
     if [ "$status" != ok ]; then
         failed=1
         grep -m1 -A3 -E 'ERROR|==[0-9]+==' "$log" >&2 || true
-        status="FAILED: $(ls "$out/$target"-crash-* "$out/$target"-leak-* "$out/$target"-timeout-* 2>/dev/null | head -1)"
+        status="FAILED: $(find "$out" -maxdepth 1 -name "$target-*" ! -name '*.log' | head -1)"
     fi
     rows+=("| $target | $seconds s | ${runs:-?} | ${speed:-?} | ${coverage:-?} | $inputs | $status |")
 done

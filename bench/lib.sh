@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by compare.sh and soak.sh: the bench build, the controller
 # simulator on loopback and network namespaces of our own, all removed again
 # on exit. Everything here sends only to 127.0.0.1 and inside those namespaces.
@@ -21,7 +22,7 @@ trap cleanup EXIT
 # Qt headless, without complaints about a missing runtime folder.
 export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR=$scratch/runtime
-mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 build_bench() {
     cmake -S "$bench_root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
@@ -31,6 +32,7 @@ build_bench() {
 
 # start_device NAME [simulator options...]: a simulator on a free loopback
 # port; sets device_port and device_pid.
+# shellcheck disable=SC2034  # both are read by the scripts that source this
 start_device() {
     local name=$1
     shift

@@ -8,8 +8,9 @@
 # The silent mode calls the controller query alone with a 2 ms wait; the
 # others run the whole Button1Click on the real window (offscreen).
 set -euo pipefail
+# shellcheck source=bench/lib.sh
 . "$(dirname "$(readlink -f "$0")")/lib.sh"
-ensure_packages "${LINKWART_BUILD_PACKAGES[@]}" iproute2 jq
+ensure_packages "${LINKWART_BUILD_PACKAGES[@]}" jq
 build_bench
 
 runs=${RUNS:-10000}

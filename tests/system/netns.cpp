@@ -51,6 +51,16 @@ void NetworkNamespace::Sysctl(const std::string& setting) const {
     ASSERT_EQ(Run(command), 0) << command;
 }
 
+void NetworkNamespace::WaitUntilRunning(const std::string& device) const {
+    const std::string command =
+        "ip -n " + name_ + " link show " + device + " | grep -q 'LOWER_UP.*state UP'";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (Run(command) == 0) return;
+        ::usleep(30 * 1000);
+    }
+    FAIL() << device << " in " << name_ << " did not come up";
+}
+
 NetworkNamespace::Inside::Inside(const NetworkNamespace& space)
     : home_(::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC)) {
     const int target = ::open(("/run/netns/" + space.Name()).c_str(), O_RDONLY | O_CLOEXEC);

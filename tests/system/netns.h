@@ -22,6 +22,8 @@ class NetworkNamespace {
     // "ip -n <name> <arguments>"; fails the test when it fails.
     void Ip(const std::string& arguments) const;
     void Sysctl(const std::string& setting) const;
+    // The kernel marks a link running a moment after it is set up.
+    void WaitUntilRunning(const std::string& device) const;
 
     // The calling thread works inside the namespace while an Inside lives.
     class Inside {

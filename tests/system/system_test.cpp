@@ -143,6 +143,7 @@ TEST_F(RealSystem, NetworkAndInternetFollowInterfacesAndDefaultRoute) {
     space.Ip("addr add 198.18.0.1/24 dev lwa");
     space.Ip("link set lwa up");
     space.Ip("link set lwb up");
+    space.WaitUntilRunning("lwa");
     {
         const NetworkNamespace::Inside inside(space);
         EXPECT_TRUE(IsNetworkPresent());

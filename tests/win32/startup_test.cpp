@@ -93,24 +93,25 @@ class Program {
     }
     // The program's visible top-level window, once it has one.
     HWND Window() const {
-        struct Search {
-            DWORD id;
-            HWND found;
-        } search{id_, nullptr};
-        ::EnumWindows(
-            [](HWND window, LPARAM data) -> BOOL {
-                auto& s = *reinterpret_cast<Search*>(data);
-                DWORD owner = 0;
-                ::GetWindowThreadProcessId(window, &owner);
-                if (owner != s.id || !::IsWindowVisible(window)) return TRUE;
-                s.found = window;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        Search search{id_, nullptr};
+        ::EnumWindows(&FindVisible, reinterpret_cast<LPARAM>(&search));
         return search.found;
     }
 
   private:
+    struct Search {
+        DWORD id;
+        HWND found;
+    };
+    static BOOL CALLBACK FindVisible(HWND window, LPARAM data) {
+        auto& search = *reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner != search.id || !::IsWindowVisible(window)) return TRUE;
+        search.found = window;
+        return FALSE;
+    }
+
     Handle reader_;
     Handle process_;
     DWORD id_ = 0;

@@ -98,10 +98,12 @@ TEST_F(WindowRun, NoSocketFromTheSystemEndsTheRunWithAMessage) {
 
     const std::string report = InChild([&] {
         // A checked build's sanitizer runtime needs descriptors of its own
-        // the first time it checks an exception's type: let it meet the
-        // client's exceptions once while there are some.
+        // the first time it checks an object's type: let it meet every type
+        // of a run, and the client's exception, while there are some.
+        form().Button1.Click();
         TApplication::Dispatch([] { throw EIdException("Cannot allocate socket."); });
         messages.clear();
+        os::fake::Current().calls.clear();
 
         std::ostringstream failures;
         rlimit saved{};
