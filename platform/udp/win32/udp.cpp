@@ -142,6 +142,7 @@ bool Resolve(HMODULE library, const char* name, F& function) {
     return function != nullptr;
 }
 
+// htons without calling into the library: Windows runs little-endian.
 std::uint16_t NetworkOrder(std::uint16_t value) {
     return static_cast<std::uint16_t>(((value & 0xFF) << 8) | (value >> 8));
 }
