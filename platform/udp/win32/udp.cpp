@@ -3,6 +3,7 @@
 // system without it is reported once, at start-up.
 #include "IdUDPClient.h"
 #include "dotted_decimal.h"
+#include "wide_text.h"
 
 // After our own headers: the system's defines the error codes as macros.
 #include <winsock2.h>
@@ -20,26 +21,6 @@ namespace {
 
 constexpr std::string_view kDefaultLibrary = "WS2_32.DLL";
 
-std::wstring Wide(const std::string& text) {
-    if (text.empty()) return {};
-    const int size =
-        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                          size);
-    return wide;
-}
-
-std::string Utf8(std::wstring_view text) {
-    if (text.empty()) return {};
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(),
-                          size, nullptr, nullptr);
-    return narrow;
-}
-
 // The system's description of an error code, without its line end and
 // final full stop; empty when the system has none.
 std::string SystemText(DWORD code) {
@@ -50,7 +31,7 @@ std::string SystemText(DWORD code) {
     const std::unique_ptr<wchar_t, decltype(&::LocalFree)> owner(buffer, &::LocalFree);
     std::wstring_view text(buffer != nullptr ? buffer : L"", length);
     while (!text.empty() && (text.back() <= L' ' || text.back() == L'.')) text.remove_suffix(1);
-    return Utf8(text);
+    return win32::Utf8(text);
 }
 
 // Our own wording for the codes a datagram client meets; the system's for
@@ -171,7 +152,7 @@ TIdUDPClient::TIdUDPClient(const std::string& socketsLibrary)
     : native_(std::make_unique<Native>()) {
     const std::string name = socketsLibrary.empty() ? std::string(kDefaultLibrary) : socketsLibrary;
     // WS2_32.DLL is a known DLL: it always comes from the system folder.
-    native_->library.reset(::LoadLibraryW(Wide(name).c_str()));
+    native_->library.reset(::LoadLibraryW(win32::Wide(name).c_str()));
     HMODULE library = native_->library.get();
     Winsock& api = native_->api;
     const bool loaded =

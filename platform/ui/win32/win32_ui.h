@@ -8,6 +8,7 @@
 #include <string>
 
 #include "vcl.h"
+#include "wide_text.h"
 
 namespace win32 {
 
@@ -18,10 +19,6 @@ HWND Handle(const TForm& form);
 // message loop of TApplication::Run does (dialog keys included). Returns
 // false once a quit message was taken; it stays in the queue for the loop.
 bool ProcessMessages();
-
-// Texts are UTF-8 inside the program and UTF-16 at the system's boundary.
-std::wstring Wide(const std::string& text);
-std::string Utf8(const std::wstring& text);
 
 // A modal message box. Test seam: with LINKWART_ERRORBOX_TO_STDERR=1 in the
 // environment the title and text go to the standard error stream instead,

@@ -1,4 +1,5 @@
 #include "harness.h"
+#include "wide_text.h"
 
 #include <iphlpapi.h>
 #include <windows.h>
@@ -13,15 +14,7 @@ namespace harness {
 
 namespace {
 
-std::wstring Wide(const std::string& text) {
-    if (text.empty()) return {};
-    const int size =
-        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                          size);
-    return wide;
-}
+using win32::Wide;
 
 // One argument as the C run-time of the child splits it again.
 std::wstring Quoted(const std::wstring& argument) {
