@@ -208,16 +208,6 @@ TTimer::TTimer() : native_(std::make_unique<Native>()) {
 
 TTimer::~TTimer() = default;
 
-void TTimer::SetEnabled(bool enabled) {
-    enabled_ = enabled;
-    Restart();
-}
-
-void TTimer::SetInterval(unsigned ms) {
-    interval_ = ms;
-    Restart();
-}
-
 void TTimer::Restart() {
     native_->timer.stop();
     if (enabled_ && interval_ > 0) native_->timer.start(static_cast<int>(interval_));

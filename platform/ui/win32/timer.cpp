@@ -64,16 +64,6 @@ TTimer::~TTimer() {
     g_timers.erase(native_->id);
 }
 
-void TTimer::SetEnabled(bool enabled) {
-    enabled_ = enabled;
-    Restart();
-}
-
-void TTimer::SetInterval(unsigned ms) {
-    interval_ = ms;
-    Restart();
-}
-
 void TTimer::Restart() {
     const HWND window = TimerWindow();
     if (native_->running) ::KillTimer(window, native_->id);
