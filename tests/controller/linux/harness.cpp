@@ -81,28 +81,6 @@ std::string NativePath(const std::string& path) {
     return path;
 }
 
-TempDir::TempDir() {
-    std::random_device random;
-    const auto base = std::filesystem::temp_directory_path();
-    for (;;) {
-        const auto candidate =
-            base / ("linkwart-ctl-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
-        if (std::filesystem::create_directory(candidate)) {
-            path_ = candidate.string();
-            return;
-        }
-    }
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
-std::string TempDir::File(const std::string& name) const {
-    return (std::filesystem::path(path_) / name).string();
-}
-
 bool RunningUnderWine() {
     return false;
 }

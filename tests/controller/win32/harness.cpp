@@ -110,28 +110,6 @@ std::string NativePath(const std::string& path) {
     return native;
 }
 
-TempDir::TempDir() {
-    std::random_device random;
-    const auto base = std::filesystem::temp_directory_path();
-    for (;;) {
-        const auto candidate = base / ("linkwart-ctl-" + std::to_string(::GetCurrentProcessId()) +
-                                       "-" + std::to_string(random()));
-        if (std::filesystem::create_directory(candidate)) {
-            path_ = candidate.string();
-            return;
-        }
-    }
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
-std::string TempDir::File(const std::string& name) const {
-    return (std::filesystem::path(path_) / name).string();
-}
-
 bool RunningUnderWine() {
     const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
     return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
