@@ -108,6 +108,14 @@ TEST_F(AddressTable, ReportsEveryOutcomeOfTheTwoQueriesAsLines) {
     }
 }
 
+TEST_F(AddressTable, NeverReadsPastTheBufferWhateverCountTheSystemStores) {
+    system.table.rows = {os::fake::Row(7, "198.18.0.1")};
+    system.table.claimedEntries = 100000;
+    ListIpAddrTable(&list);
+    EXPECT_EQ(Lines(list),
+              std::vector<std::string>{"00000007|198.18.0.1|255.255.255.0|1.0.0.0|00065535"});
+}
+
 TEST_F(AddressTable, NoListIsNoWork) {
     ListIpAddrTable(nullptr);
     EXPECT_EQ(system.tableQueries, 0);
@@ -126,6 +134,8 @@ TEST(SystemErrorText, DropsTrailingBlanksControlCharactersAndFullStops) {
     EXPECT_EQ(SystemErrorText(4), "");
     EXPECT_EQ(SystemErrorText(5), std::string(255, 'x')) << "the 256-byte buffer bounds the text";
     EXPECT_EQ(SystemErrorText(99), "");
+    // There are no arguments for a "%1" in a system text: it must stay as is.
+    EXPECT_NE(os::fake::Current().lastFormatFlags & os::FORMAT_MESSAGE_IGNORE_INSERTS, 0u);
 }
 
 }  // namespace

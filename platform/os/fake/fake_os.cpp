@@ -129,17 +129,19 @@ DWORD GetIpAddrTable(MIB_IPADDRTABLE* table, ULONG* size, BOOL order) {
         });
     }
     auto* bytes = reinterpret_cast<unsigned char*>(table);
-    const DWORD count = static_cast<DWORD>(rows.size());
+    const DWORD count =
+        s.table.claimedEntries != 0 ? s.table.claimedEntries : static_cast<DWORD>(rows.size());
     std::memcpy(bytes, &count, sizeof count);
     if (!rows.empty())
         std::memcpy(bytes + kIpAddrTableHeaderSize, rows.data(), rows.size() * sizeof rows[0]);
     return NO_ERROR;
 }
 
-DWORD FormatMessageA(DWORD /*flags*/, const void* /*source*/, DWORD messageId, DWORD /*languageId*/,
+DWORD FormatMessageA(DWORD flags, const void* /*source*/, DWORD messageId, DWORD /*languageId*/,
                      char* buffer, DWORD size, void* /*arguments*/) {
     auto& s = Current();
     s.calls.push_back("FormatMessageA");
+    s.lastFormatFlags = flags;
     const auto found = s.messages.find(messageId);
     if (found == s.messages.end() || size == 0) return 0;
     const std::size_t n = std::min<std::size_t>(found->second.size(), size - 1);

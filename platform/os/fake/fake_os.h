@@ -23,6 +23,7 @@ struct TableScript {
     DWORD firstResult = ERROR_INSUFFICIENT_BUFFER;  // result of the size query
     bool secondOverride = false;                    // when true, the second query returns
     DWORD secondResult = NO_ERROR;                  // secondResult instead of the table
+    DWORD claimedEntries = 0;  // when not 0, the count stored in place of the real one
 };
 
 struct State {
@@ -42,6 +43,7 @@ struct State {
     std::vector<IPAddr> echoDestinations;
     std::vector<DWORD> echoTimeouts;
     int tableQueries = 0;
+    DWORD lastFormatFlags = 0;
     std::vector<std::string> calls;  // service names in call order
 };
 
