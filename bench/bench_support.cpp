@@ -23,6 +23,21 @@ QWidget* ShowAndWait(TForm& form) {
     throw std::runtime_error("the window was not shown");
 }
 
+namespace {
+// As the program's own main does it: initialise, then the title.
+bool InitialiseApplication() {
+    TApplication& application = TApplication::Instance();
+    application.Initialize();
+    application.SetTitle("Linkwart");
+    return true;
+}
+}  // namespace
+
+BenchWindow::BenchWindow(int& argc, char** argv)
+    : qt((SetCommandLine(argc, argv), argc), argv), initialised(InitialiseApplication()) {
+    ShowAndWait(form);
+}
+
 Figures Summarise(std::vector<double> values) {
     Figures figures;
     if (values.empty()) return figures;

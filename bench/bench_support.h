@@ -5,11 +5,24 @@
 #include <string>
 #include <vector>
 
+#include <QApplication>
+
+#include "Unit1.h"
+
 class QWidget;
 class TForm;
 
 // The form's top-level window, once it is exposed (waits up to 5 s).
 QWidget* ShowAndWait(TForm& form);
+
+// The real window as the program sets it up, shown and exposed. The Qt
+// application is ours, so it goes after the form and before main returns.
+struct BenchWindow {
+    BenchWindow(int& argc, char** argv);
+    QApplication qt;
+    bool initialised;  // the application object, before the form exists
+    TForm1 form;
+};
 
 struct Figures {
     double median = 0;

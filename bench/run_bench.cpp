@@ -92,14 +92,8 @@ int main(int argc, char** argv) {
     }
     const std::string mode = argv[1];
     try {
-        SetCommandLine(argc, argv);
-        // Ours, so it goes before main returns, after the form.
-        QApplication qt(argc, argv);
-        TApplication& application = TApplication::Instance();
-        application.Initialize();
-        application.SetTitle("Linkwart");
-        TForm1 form;
-        ShowAndWait(form);
+        BenchWindow window(argc, argv);
+        TForm1& form = window.form;
         const int runs = std::stoi(Option(argc, argv, "--runs", "200"));
         if (mode == "run")
             return Run(form, runs, std::stoi(Option(argc, argv, "--port", "0")),

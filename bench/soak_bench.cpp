@@ -50,14 +50,8 @@ std::string Json(const std::vector<Sample>& samples) {
 
 int main(int argc, char** argv) {
     try {
-        SetCommandLine(argc, argv);
-        // Ours, so it goes before main returns, after the form.
-        QApplication qt(argc, argv);
-        TApplication& application = TApplication::Instance();
-        application.Initialize();
-        application.SetTitle("Linkwart");
-        TForm1 form;
-        ShowAndWait(form);
+        BenchWindow window(argc, argv);
+        TForm1& form = window.form;
 
         const std::string mode = Option(argc, argv, "--mode", "answering");
         const int runs = std::stoi(Option(argc, argv, "--runs", "10000"));
